@@ -62,6 +62,7 @@ Bytes WrittenBytes(std::u16string_view printerName);
 void ClearWrites(std::u16string_view printerName);
 
 // The registry key that holds a printer's driver data (its option blocks).
+// The path is under HKEY_LOCAL_MACHINE.
 std::u16string PrinterDataKey(std::u16string_view printerName);
 
 // ---- registry ----
