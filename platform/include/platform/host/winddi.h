@@ -340,6 +340,8 @@ BOOL EngTextOut(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* 
 IFIMETRICS* FONTOBJ_pifi(FONTOBJ* pfo);
 
 // ---- driver functions (implemented by the driver, called by GDI) ----
+// C linkage, as on Windows, so that a loader finds them by their plain names.
+extern "C" {
 BOOL DrvEnableDriver(ULONG iEngineVersion, ULONG cj, DRVENABLEDATA* pded);
 BOOL DrvQueryDriverInfo(DWORD dwMode, PVOID pBuffer, DWORD cbBuf, PDWORD pcbNeeded);
 VOID DrvDisableDriver();
@@ -356,5 +358,6 @@ BOOL DrvStartPage(SURFOBJ* pso);
 BOOL DrvSendPage(SURFOBJ* pso);
 BOOL DrvTextOut(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* prclExtra, RECTL* prclOpaque,
                 BRUSHOBJ* pboFore, BRUSHOBJ* pboOpaque, POINTL* pptlOrg, MIX mix);
+}
 
 #define ED_ABORTDOC 0x00000001
