@@ -11,8 +11,9 @@ bool has_header(std::span<const std::uint8_t> request) {
 }
 
 std::vector<std::uint8_t> reply_with(std::uint8_t code, std::span<const std::uint8_t> payload) {
-    std::vector<std::uint8_t> r{0, 0, 0, code};
-    r.insert(r.end(), payload.begin(), payload.end());
+    std::vector<std::uint8_t> r(4 + payload.size(), 0);
+    r[3] = code;
+    std::copy(payload.begin(), payload.end(), r.begin() + 4);
     return r;
 }
 
