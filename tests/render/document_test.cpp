@@ -143,9 +143,9 @@ TEST_F(DriverTest, PageEndsAndCuts) {
 }
 
 TEST_F(DriverTest, ModelWithoutCutterNeverCuts) {
-  ModelSpec spec;
-  spec.hasCut = 0;
-  InstallPrinter(spec);
+  ModelSpec model;
+  model.hasCut = 0;
+  InstallPrinter(model);
   ASSERT_NE(Enable(), nullptr);
   Dc(pdev_).devmode.priv.PrintCut = 1;
   SURFOBJ* so = StartDocument();

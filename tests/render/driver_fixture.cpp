@@ -24,26 +24,26 @@ std::string TestFolder() {
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildModel(const ModelSpec& spec) {
-  std::vector<std::uint8_t> bytes(60 + 76 * spec.papers.size(), 0);
-  PutU32(bytes, 8, spec.dotsPerMm);
-  PutU32(bytes, 12, spec.maxWidth);
-  PutU32(bytes, 16, spec.maxLength);
-  const std::uint32_t flags[] = {spec.hasCompression, spec.hasRibbonSave, spec.hasCut,     spec.hasYOffset,
-                                 spec.hasCutQuantity, spec.hasPitch,      spec.hasErrorReprint, spec.hasPattern,
-                                 spec.hasDivide};
+std::vector<std::uint8_t> BuildModel(const ModelSpec& model) {
+  std::vector<std::uint8_t> bytes(60 + 76 * model.papers.size(), 0);
+  PutU32(bytes, 8, model.dotsPerMm);
+  PutU32(bytes, 12, model.maxWidth);
+  PutU32(bytes, 16, model.maxLength);
+  const std::uint32_t flags[] = {model.hasCompression, model.hasRibbonSave, model.hasCut,     model.hasYOffset,
+                                 model.hasCutQuantity, model.hasPitch,      model.hasErrorReprint, model.hasPattern,
+                                 model.hasDivide};
   for (std::size_t i = 0; i < std::size(flags); ++i) PutU32(bytes, 20 + 4 * i, flags[i]);
-  PutU32(bytes, 56, static_cast<std::uint32_t>(spec.papers.size()));
-  for (std::size_t i = 0; i < spec.papers.size(); ++i) {
+  PutU32(bytes, 56, static_cast<std::uint32_t>(model.papers.size()));
+  for (std::size_t i = 0; i < model.papers.size(); ++i) {
     const std::size_t at = 60 + 76 * i;
-    std::memcpy(bytes.data() + at + 4, spec.papers[i].name.data(), std::min<std::size_t>(64, spec.papers[i].name.size()));
-    PutU32(bytes, at + 68, spec.papers[i].width);
-    PutU32(bytes, at + 72, spec.papers[i].length);
+    std::memcpy(bytes.data() + at + 4, model.papers[i].name.data(), std::min<std::size_t>(64, model.papers[i].name.size()));
+    PutU32(bytes, at + 68, model.papers[i].width);
+    PutU32(bytes, at + 72, model.papers[i].length);
   }
-  if (spec.withDefaults) {
+  if (model.withDefaults) {
     if (bytes.size() < 141) bytes.resize(141, 0);
-    PutU32(bytes, 136, spec.compressionDefault);
-    bytes[140] = spec.printPosDefault;
+    PutU32(bytes, 136, model.compressionDefault);
+    bytes[140] = model.printPosDefault;
   }
   PutU32(bytes, 0, static_cast<std::uint32_t>(bytes.size()));
   return bytes;
@@ -62,7 +62,7 @@ void DriverTest::TearDown() {
   host::Reset();
 }
 
-void DriverTest::InstallPrinter(const ModelSpec& spec) { InstallPrinterWithModelBytes(BuildModel(spec)); }
+void DriverTest::InstallPrinter(const ModelSpec& model) { InstallPrinterWithModelBytes(BuildModel(model)); }
 
 void DriverTest::InstallPrinterWithModelBytes(const std::vector<std::uint8_t>& bytes) {
   const std::string path = dir_ + "/MODEL.QZM";

@@ -40,7 +40,7 @@ struct ModelSpec {
 };
 
 // The bytes of a model data file.
-std::vector<std::uint8_t> BuildModel(const ModelSpec& spec);
+std::vector<std::uint8_t> BuildModel(const ModelSpec& model);
 
 class DriverTest : public ::testing::Test {
  protected:
@@ -49,7 +49,7 @@ class DriverTest : public ::testing::Test {
 
   // Writes the model into the test's folder and installs a printer whose
   // driver data file it is; opens the printer.
-  void InstallPrinter(const ModelSpec& spec);
+  void InstallPrinter(const ModelSpec& model);
   void InstallPrinterWithModelBytes(const std::vector<std::uint8_t>& bytes);
 
   // DrvEnableDriver + DrvEnablePDEV (+ DrvCompletePDEV on success).

@@ -23,9 +23,9 @@ DEVMODEW PublicDevmode(DWORD fields) {
 render::DeviceContext& Dc(DHPDEV pdev) { return *reinterpret_cast<render::DeviceContext*>(pdev); }
 
 ModelSpec ThreePapers() {
-  ModelSpec spec;
-  spec.papers = {{"A", 500, 300}, {"B", 600, 400}, {"C", 700, 500}};
-  return spec;
+  ModelSpec model;
+  model.papers = {{"A", 500, 300}, {"B", 600, 400}, {"C", 700, 500}};
+  return model;
 }
 
 TEST_F(DriverTest, DescribesTheLabelToGdi) {
@@ -124,22 +124,22 @@ TEST_F(DriverTest, ModelFileChecks) {
 }
 
 TEST_F(DriverTest, OnePaperFileReadsTheMissingDefaultsAsZero) {
-  ModelSpec spec;
-  spec.hasCompression = 1;
-  ASSERT_EQ(qztest::BuildModel(spec).size(), 136u);
-  InstallPrinter(spec);
+  ModelSpec model;
+  model.hasCompression = 1;
+  ASSERT_EQ(qztest::BuildModel(model).size(), 136u);
+  InstallPrinter(model);
   ASSERT_NE(Enable(), nullptr);
   EXPECT_EQ(Dc(pdev_).devmode.priv.Compression, 0);
   EXPECT_EQ(Dc(pdev_).devmode.priv.PrintPos, 0);
 }
 
 TEST_F(DriverTest, ModelDefaultsReachThePrivatePart) {
-  ModelSpec spec;
-  spec.withDefaults = true;
-  spec.compressionDefault = 1;
-  spec.printPosDefault = 2;
-  spec.hasErrorReprint = 1;
-  InstallPrinter(spec);
+  ModelSpec model;
+  model.withDefaults = true;
+  model.compressionDefault = 1;
+  model.printPosDefault = 2;
+  model.hasErrorReprint = 1;
+  InstallPrinter(model);
   ASSERT_NE(Enable(), nullptr);
   EXPECT_EQ(Dc(pdev_).devmode.priv.Compression, 1);
   EXPECT_EQ(Dc(pdev_).devmode.priv.PrintPos, 2);
@@ -243,9 +243,9 @@ TEST_F(DriverTest, EntryPointsCheckTheSignatures) {
 }
 
 TEST_F(DriverTest, SurfaceIsA24BitBottomUpPageWithTextHooked) {
-  ModelSpec spec;
-  spec.papers = {{"odd", 253, 300}};  // 202 pixels: 606 bytes, padded to 608
-  InstallPrinter(spec);
+  ModelSpec model;
+  model.papers = {{"odd", 253, 300}};  // 202 pixels: 606 bytes, padded to 608
+  InstallPrinter(model);
   ASSERT_NE(Enable(), nullptr);
   surface_ = DrvEnableSurface(pdev_);
   ASSERT_NE(surface_, nullptr);

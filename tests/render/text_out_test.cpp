@@ -21,9 +21,9 @@ class TextOutTest : public DriverTest {
  protected:
   void SetUp() override {
     DriverTest::SetUp();
-    ModelSpec spec;
-    spec.papers = {{"50x30", 500, 300}};  // a page of 400 x 240
-    InstallPrinter(spec);
+    ModelSpec model;
+    model.papers = {{"50x30", 500, 300}};  // a page of 400 x 240
+    InstallPrinter(model);
     ASSERT_NE(Enable(), nullptr);
     so_ = StartDocument();
     ASSERT_NE(so_, nullptr);
