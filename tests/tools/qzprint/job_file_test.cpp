@@ -197,6 +197,45 @@ INSTANTIATE_TEST_SUITE_P(Examples, ExampleTest, testing::ValuesIn(kExampleCases)
   return name.substr(0, name.find('-')) + "_" + std::to_string(info.index);
 });
 
+// The shipping label on the 8 dots/mm sample model: the model's header
+// commands, the barcode standing on its text box (x 16, y 400 - 250), the
+// 2D code at its box's bottom left (y 400 - 254), the calendar date at the
+// baseline of its box (y 400 - 356) computed from the job's clock plus 30
+// days, the page as a run-length raster of 400 rows of 100 bytes placed at
+// x 0 (the model's default print position is a position from the left edge),
+// then page end and cut.
+TEST(ShippingLabelExampleTest, SendsExactlyTheseCommands) {
+  JobRunner runner;
+  const RunResult run = runner.RunFile(ExamplesFolder() / "shipping-label.json");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  std::vector<Command> commands;
+  ASSERT_TRUE(ParsePrinterStream(run.output, &commands));
+  const std::string esc(1, kEsc);
+  const std::vector<std::string> expected = {
+      "EDN1",
+      "ERP1",
+      "ERS0",
+      "0" + esc + "B0001200160150B0210Y",
+      "1" + esc + "B000QZ0123456789",
+      "0" + esc + "Q00000340600014600101000",
+      "EQR04MA2",
+      "1" + esc + "Q000https://example.com/t/QZ0123456789",
+      "0" + esc + "C0001002080044L01102",
+      "1" + esc + "C0002024/04/14",
+      "raster",
+      "2" + esc + "IA00000000000000001000400",
+      PageEnd(1, 0),
+      kCut,
+  };
+  EXPECT_EQ(Bodies(commands), expected);
+  const std::vector<Raster> rasters = Rasters(commands);
+  ASSERT_EQ(rasters.size(), 1u);
+  EXPECT_EQ(rasters[0].coding, 'X');
+  EXPECT_EQ(rasters[0].rows, 400);
+  EXPECT_EQ(rasters[0].bytesPerRow, 100);
+  EXPECT_TRUE(rasters[0].AnyDot());
+}
+
 TEST(KeyboardTerminalExampleTest, StreamStartsWithTheTerminalHeader) {
   JobRunner runner;
   const RunResult run = runner.RunFile(ExamplesFolder() / "keyboard-terminal.json");
