@@ -26,6 +26,12 @@ MappedFile::~MappedFile() {
   if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
 }
 
+std::basic_string_view<WCHAR> WideView(const WCHAR* text, std::size_t capacity) {
+  std::size_t length = 0;
+  while (length < capacity && text[length] != 0) ++length;
+  return {text, length};
+}
+
 bool AnsiToWide(std::string_view text, WCHAR* out, std::size_t capacity) {
   if (capacity == 0) return false;
   out[0] = 0;

@@ -28,6 +28,9 @@ class MappedFile {
   bool open_ = false;
 };
 
+// The wide text in a buffer of `capacity` characters, up to its NUL.
+std::basic_string_view<WCHAR> WideView(const WCHAR* text, std::size_t capacity);
+
 // ANSI text of the system code page to a NUL-terminated wide string in
 // `out`; false when it does not convert or fit.
 bool AnsiToWide(std::string_view text, WCHAR* out, std::size_t capacity);

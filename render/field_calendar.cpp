@@ -19,12 +19,6 @@ namespace {
 
 constexpr LONG kTerminalDayFromMonth = -999;
 
-std::basic_string_view<WCHAR> WideView(const WCHAR* text, std::size_t capacity) {
-  std::size_t length = 0;
-  while (length < capacity && text[length] != 0) ++length;
-  return {text, length};
-}
-
 std::string_view NameView(const char (&name)[9]) {
   std::size_t length = 0;
   while (length < sizeof name && name[length] != 0) ++length;

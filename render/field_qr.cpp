@@ -17,12 +17,6 @@ namespace {
 
 const char kErrorLevels[] = {'L', 'M', 'Q', 'H'};
 
-std::basic_string_view<WCHAR> WideView(const WCHAR* text) {
-  std::size_t length = 0;
-  while (text[length] != 0) ++length;
-  return {text, length};
-}
-
 }  // namespace
 
 void SendQrField(DeviceContext& dc, const char* text, std::size_t length) {
@@ -35,7 +29,7 @@ void SendQrField(DeviceContext& dc, const char* text, std::size_t length) {
     WCHAR name[fields::kQrMaxNameLength + 1];
     WCHAR path[fields::kQrDataPathCapacity];
     if (AnsiToWide(typed, name, std::size(name)) &&
-        fields::BuildQrDataPath(WideView(dc.driverFolder), WideView(name), path, std::size(path)) == ERROR_SUCCESS) {
+        fields::BuildQrDataPath(WideView(dc.driverFolder, std::size(dc.driverFolder)), WideView(name, std::size(name)), path, std::size(path)) == ERROR_SUCCESS) {
       file.emplace(path);
     }
   }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "driver_fixture.h"
@@ -214,6 +215,24 @@ TEST_F(TextOutTest, CalendarFieldPrintsTheClockDate) {
   // Baseline 130 + (100 - 130) * 200 / 1000 = 124; cell 'L' at 8 dots/mm is 16 x 28.
   EXPECT_NE(Stream().find("<STX>0<ESC>C0000800200116L01102<ETX><STX>1<ESC>C00026/03/05<ETX>"), std::string::npos)
       << Stream();
+}
+
+TEST_F(TextOutTest, ShortQrTextNamesADataFileInTheDriverFolder) {
+  const std::string content(120, 'Z');
+  std::ofstream(dir_ + "/LOT42.C2D", std::ios::binary) << content;
+  SetBarColor(0, 3, 10);
+  Dc().barColorOpt.Entry[0].BarCodeQrCellSize = 4;
+  Dc().barColorOpt.Entry[0].BarCodeQrErrLevel = 1;
+  Dc().barColorOpt.Entry[0].BarCodeQrModel = 1;
+  EXPECT_TRUE(Draw(u"LOT42", {100, 50, 200, 70}, u"Arial", 0x0000FF));
+  EXPECT_TRUE(Draw(u"LOT43", {100, 150, 200, 170}, u"Arial", 0x0000FF));  // no such file: the text is the data
+  EXPECT_TRUE(Draw(u"x", {10, 200, 20, 210}, u"Arial"));
+  const std::string stream = Stream();
+  // The file's 120 bytes are the data; the field is anchored at its box's bottom left.
+  EXPECT_NE(stream.find("<STX>0<ESC>Q00001200100017000101000<ETX><STX>EQR06MA2<ETX><STX>1<ESC>Q000" + content + "<ETX>"),
+            std::string::npos)
+      << stream;
+  EXPECT_NE(stream.find("<STX>1<ESC>Q000LOT43<ETX>"), std::string::npos);
 }
 
 TEST_F(TextOutTest, SpacesOnlyPlaceholderSendsNothing) {
