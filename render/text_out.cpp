@@ -95,7 +95,12 @@ BOOL TakeBarcodeRun(DeviceContext& dc, BYTE color, const settings::BarColorEntry
   auto* text = static_cast<char*>(HeapAlloc(dc.heap, 0, capacity));
   if (text == nullptr) return TRUE;
   const int converted = ToAnsi(pstro, text, static_cast<int>(capacity > 0x7FFFFFFF ? 0x7FFFFFFF : capacity));
-  const std::size_t length = converted > 0 ? static_cast<std::size_t>(converted) : 0;
+  if (converted < 0) {
+    // Text that does not convert is dropped with its run.
+    HeapFree(dc.heap, 0, text);
+    return TRUE;
+  }
+  const auto length = static_cast<std::size_t>(converted);
 
   BarcodeSlot& slot = dc.barcode;
   const RECTL& rect = pstro->rclBkGround;
