@@ -136,17 +136,20 @@ private:
         result_.commands.push_back(std::move(cmd));
     }
 
-    static void check_length(std::size_t at, std::uint32_t len, std::uint32_t wanted, std::string_view what) {
+    // A fixed-size record: its length field must give its size, all of it
+    // must be there; the reader is left behind its length and type.
+    static void enter_fixed_record(ByteReader& r, std::size_t at, std::uint32_t len, std::uint32_t wanted,
+                                   std::string_view what, std::string_view record) {
         if (len != wanted) {
             throw DecodeError(at, std::string(what) + " record must be " + std::to_string(wanted) +
                                       " bytes long, its length field says " + std::to_string(len));
         }
+        r.need(len, record);
+        r.skip(5, "record length and type");
     }
 
     void field_record(ByteReader& r, std::size_t at, std::uint32_t len) {
-        check_length(at, len, kKtFieldRecordLength, "barcode/2D code (type 1)");
-        r.need(len, "barcode/2D code record");
-        r.skip(5, "record length and type");
+        enter_fixed_record(r, at, len, kKtFieldRecordLength, "barcode/2D code (type 1)", "barcode/2D code record");
         KtFieldRec rec;
         rec.x = r.i32le("x");
         rec.y = r.i32le("y");
@@ -201,9 +204,7 @@ private:
     }
 
     void raster_header(ByteReader& r, std::size_t at, std::uint32_t len) {
-        check_length(at, len, kKtRasterHeaderLength, "raster header (type 2)");
-        r.need(len, "raster header record");
-        r.skip(5, "record length and type");
+        enter_fixed_record(r, at, len, kKtRasterHeaderLength, "raster header (type 2)", "raster header record");
         KtRasterHeaderRec rec;
         rec.x = r.i32le("raster x");
         const std::size_t reserved_at = r.offset();
@@ -259,9 +260,7 @@ private:
     }
 
     void calendar_record(ByteReader& r, std::size_t at, std::uint32_t len) {
-        check_length(at, len, kKtCalendarRecordLength, "calendar (type 4)");
-        r.need(len, "calendar record");
-        r.skip(5, "record length and type");
+        enter_fixed_record(r, at, len, kKtCalendarRecordLength, "calendar (type 4)", "calendar record");
         KtCalendarRec rec;
         rec.x = r.i32le("x");
         rec.y = r.i32le("y");
@@ -288,9 +287,7 @@ private:
     }
 
     void manual_record(ByteReader& r, std::size_t at, std::uint32_t len) {
-        check_length(at, len, kKtManualRecordLength, "manual input (type 5)");
-        r.need(len, "manual input record");
-        r.skip(5, "record length and type");
+        enter_fixed_record(r, at, len, kKtManualRecordLength, "manual input (type 5)", "manual input record");
         KtManualRec rec;
         rec.x = r.i32le("x");
         rec.y = r.i32le("y");
